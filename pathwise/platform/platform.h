@@ -10,13 +10,11 @@
 #include <cstdint>
 #include <string>
 
+#include "pathwise/path_separator.h"
+
 namespace Corvane_QxWallet::platform {
 
-#ifdef _WIN32
-inline constexpr char16_t kSeparator = u'\\';
-#else
-inline constexpr char16_t kSeparator = u'/';
-#endif
+inline constexpr char16_t kSeparator = static_cast<char16_t>(kPathSeparator);
 
 // The calling thread's error code of the last failed call.
 std::uint32_t lastErrorCode();
