@@ -1,0 +1,2 @@
+set(QX_MINGW_ARCH i686)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -1,0 +1,2 @@
+#pragma once
+#include "qxgssconfig/cipher_suites.h"
