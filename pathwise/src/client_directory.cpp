@@ -43,14 +43,26 @@ std::u16string moduleFileName() {
     const platform::ModuleHandle module = platform::moduleFromAddress(reinterpret_cast<const void*>(&moduleFileName));
     if (module == nullptr) raiseWalletException(formatText(messages::kNoModuleHandle, {lastErrorText()}));
 
-    std::u16string name(kReadChunk, u'\0');
+    std::u16string name;
+    if (!readGrowingName([module](char16_t* buffer,
+                                  std::uint32_t size) { return platform::moduleFileName(module, buffer, size); },
+                         name))
+        raiseWalletException(formatText(messages::kNoModuleName, {lastErrorText()}));
+    return name;
+}
+
+bool readGrowingName(const NameReader& get, std::u16string& name) {
+    name.assign(kReadChunk, u'\0');
     for (;;) {
         const std::uint32_t size = static_cast<std::uint32_t>(name.size());
-        const std::uint32_t length = platform::moduleFileName(module, name.data(), size);
-        if (length == 0) raiseWalletException(formatText(messages::kNoModuleName, {lastErrorText()}));
+        const std::uint32_t length = get(name.data(), size);
+        if (length == 0) {
+            name.clear();
+            return false;
+        }
         if (length < size) {
             name.resize(length);
-            return name;
+            return true;
         }
         name.resize(name.size() + kReadChunk);  // the name may have been cut
     }

@@ -16,6 +16,12 @@ inline constexpr std::uint32_t kReadChunk = 1000;
 // Full file name of the module that contains this library's code.
 std::u16string moduleFileName();
 
+// Fills name through get(buffer, size) -> units stored (0 on failure, size
+// when the name may have been cut), starting with kReadChunk units and
+// growing by kReadChunk while the answer fills the buffer. False on failure.
+using NameReader = std::function<std::uint32_t(char16_t*, std::uint32_t)>;
+bool readGrowingName(const NameReader& get, std::u16string& name);
+
 // The file name up to and including its last separator (empty if none).
 std::u16string directoryOf(const std::u16string& fileName);
 

@@ -13,6 +13,7 @@ inline constexpr char kCannotOpenPointer[] = "Cannot open the qxclientdir file (
 inline constexpr char kCannotReadPointer[] =
     "The attempt to read the qxclientdir file (in \"%s\") failed because: %s";
 inline constexpr char kEmptyPointer[] = "The qxclientdir file (in \"%s\") is empty.";
+inline constexpr char kNullPathArgument[] = "QxClient_getClientPath() was given no place for the path.";
 inline constexpr char kOutOfMemory[] = "An out of memory condition exists.";
 
 // System-error text.

@@ -38,6 +38,7 @@ ClientPathError* errorHandleFor(const char* message) noexcept {
 }  // namespace Corvane_QxWallet
 
 extern "C" ClientPathError* QxClient_getClientPath(char** path) {
+    if (path == nullptr) return errorHandleFor(messages::kNullPathArgument);
     try {
         std::u16string directory;
         {

@@ -86,6 +86,38 @@ TEST(ClientDirectory, ModuleDirectoryEndsAtTheLastSeparator) {
     EXPECT_TRUE(isAbsoluteDirectory(dir));
 }
 
+// A module name of a given length, cut to the buffer as Windows cuts it.
+TEST(ClientDirectory, ModuleNameBufferGrowsUntilTheNameFits) {
+    const struct {
+        std::size_t length;
+        int calls;
+    } cases[] = {{1, 1}, {998, 1}, {999, 1}, {1000, 2}, {1999, 2}, {2000, 3}, {2500, 3}};
+    for (const auto& c : cases) {
+        const std::u16string full(c.length, u'm');
+        int calls = 0;
+        std::u16string name;
+        const bool ok = readGrowingName(
+            [&](char16_t* buffer, std::uint32_t size) -> std::uint32_t {
+                ++calls;
+                if (full.size() >= size) {  // cut: size - 1 units and a terminator
+                    full.copy(buffer, size - 1);
+                    buffer[size - 1] = 0;
+                    return size;
+                }
+                full.copy(buffer, full.size());
+                buffer[full.size()] = 0;
+                return static_cast<std::uint32_t>(full.size());
+            },
+            name);
+        EXPECT_TRUE(ok);
+        EXPECT_EQ(name, full) << c.length;
+        EXPECT_EQ(calls, c.calls) << c.length;
+    }
+    std::u16string name = u"old";
+    EXPECT_FALSE(readGrowingName([](char16_t*, std::uint32_t) -> std::uint32_t { return 0; }, name));
+    EXPECT_TRUE(name.empty());
+}
+
 // A source of size bytes that counts the reads it serves.
 struct CountingSource {
     std::size_t size;

@@ -109,6 +109,11 @@ TEST(ClientPathApi, OutOfMemoryHandleOnlyWhenTheRecordCannotBeMade) {
     QxClient_freeError(starved);  // does nothing
     EXPECT_EQ(QxClient_errorCode(starved), 2);
 
+    ClientPathError* nowhere = QxClient_getClientPath(nullptr);
+    EXPECT_EQ(QxClient_errorCode(nowhere), 1);
+    EXPECT_STREQ(QxClient_errorMessage(nowhere), "QxClient_getClientPath() was given no place for the path.");
+    QxClient_freeError(nowhere);
+
     QxClient_freeError(nullptr);
     QxClient_freeString(nullptr);
     EXPECT_STREQ(QxClient_errorMessage(nullptr), "");

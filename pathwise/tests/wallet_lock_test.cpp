@@ -111,17 +111,22 @@ TEST(WalletLock, UnlockByAThreadThatDoesNotOwnItChangesNothing) {
 TEST(WalletLock, KeepsThreadsOutOfEachOther) {
     WalletLock lock;
     long counter = 0;  // guarded by the lock only
+    std::atomic<bool> go{false};
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([&] {
-            for (int i = 0; i < 500; ++i) {
+            while (!go) std::this_thread::yield();
+            for (int i = 0; i < 300; ++i) {
                 WalletLockGuard outer(lock);
                 WalletLockGuard inner(lock);
-                counter = counter + 1;
+                const long seen = counter;
+                std::this_thread::yield();  // invite another thread in, should the lock let it
+                counter = seen + 1;
             }
         });
+    go = true;
     for (std::thread& t : threads) t.join();
-    EXPECT_EQ(counter, 2000);
+    EXPECT_EQ(counter, 1200);
 }
 
 // Set-up calls that hold every thread at the wait until all have arrived,

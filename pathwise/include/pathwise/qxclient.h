@@ -16,6 +16,7 @@ typedef struct ClientPathError ClientPathError;
 // Finds the client installation directory (ending in the path separator).
 // On success returns null and stores a new string in *path that the caller
 // releases with QxClient_freeString; on failure *path is left untouched.
+// A null path is a failure.
 ClientPathError* QxClient_getClientPath(char** path);
 
 // The handle's message, valid until the handle is freed ("" for null).
