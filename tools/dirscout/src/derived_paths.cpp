@@ -16,6 +16,7 @@ namespace dirscout {
 namespace {
 
 constexpr char S = Corvane_QxWallet::kPathSeparator;
+constexpr char kSeparator[] = {S, '\0'};
 
 std::string clientKeyName(const char* shortVersion) {
     return std::string("Software\\Corvane\\Client\\") + shortVersion + "\\Corvane Client";
@@ -40,44 +41,36 @@ long readClientRegistryPath(std::string& path, std::size_t limit, const char* sh
     return kRegistrySuccess;
 }
 
-std::string getPersistentSitePath() {
+std::string extendPath(std::FILE* failureStream, const char* base, std::initializer_list<const char*> pieces) {
     try {
-        std::string path;
+        std::string path(base);
+        for (const char* piece : pieces) path += piece;
+        return path;
+    } catch (const std::bad_alloc&) {
+        failWith(failureStream, messages::kAllocationFailed);
+    }
+}
+
+std::string getPersistentSitePath() {
+    std::string path;
+    try {
         if (readClientRegistryPath(path, kDestPathLimit, kShortVersion) != kRegistrySuccess)
             failWith(stderr, messages::kRegistryFailure);
-        path += S;
-        path += "site";
-        return path;
     } catch (const std::bad_alloc&) {
         failWith(stderr, messages::kAllocationFailed);
     }
+    return extendPath(stderr, path.c_str(), {kSeparator, "site"});
 }
 
 std::string getShortVersionPath() {
     const ClientPath client = getClientInstallPath();
-    try {
-        return std::string(client.get()) + kShortVersion;
-    } catch (const std::bad_alloc&) {
-        failWith(stdout, messages::kAllocationFailed);
-    }
+    return extendPath(stdout, client.get(), {kShortVersion});
 }
 
 std::string getLocalEtcPath() {
-    std::string path = getShortVersionPath();
-    try {
-        return path + S + "nimbral" + S + "etc";
-    } catch (const std::bad_alloc&) {
-        failWith(stdout, messages::kAllocationFailed);
-    }
+    return extendPath(stdout, getShortVersionPath().c_str(), {kSeparator, "nimbral", kSeparator, "etc"});
 }
 
-std::string getLocalBinPath() {
-    std::string path = getShortVersionPath();
-    try {
-        return path + S + "bin";
-    } catch (const std::bad_alloc&) {
-        failWith(stdout, messages::kAllocationFailed);
-    }
-}
+std::string getLocalBinPath() { return extendPath(stdout, getShortVersionPath().c_str(), {kSeparator, "bin"}); }
 
 }  // namespace dirscout

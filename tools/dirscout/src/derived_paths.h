@@ -4,6 +4,8 @@
 #define DIRSCOUT_DERIVED_PATHS_H
 
 #include <cstddef>
+#include <cstdio>
+#include <initializer_list>
 #include <string>
 
 namespace dirscout {
@@ -15,6 +17,10 @@ inline constexpr std::size_t kDestPathLimit = 500;
 // path. Returns 0, or the registry's status (also for a value that does not
 // fit limit bytes with its terminator).
 long readClientRegistryPath(std::string& path, std::size_t limit, const char* shortVersion);
+
+// base followed by the pieces. When the string cannot be allocated, writes
+// the allocation message to failureStream and ends the process with status 1.
+std::string extendPath(std::FILE* failureStream, const char* base, std::initializer_list<const char*> pieces);
 
 // Each returns its directory, or prints its message and ends the process
 // with status 1.
