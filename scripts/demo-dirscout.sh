@@ -2,17 +2,23 @@
 # Lays out a sample client installation in a temporary folder and shows what
 # dirscout answers from it.
 #
-#   scripts/demo-dirscout.sh [qxgssconfig.bin [dirscout]]
+#   scripts/demo-dirscout.sh [dirscout] [qxgssconfig.bin]     (either order)
 #
-# qxgssconfig.bin: the compiler's output to install (default: a small dummy).
 # dirscout: the built program (default build/native/tools/dirscout/dirscout);
 # a dirscout.exe runs under Wine in the prefix of its build folder, where the
 # registry value is set in the 32-bit view and removed again afterwards.
+# qxgssconfig.bin: the compiler's output to install (default: a small dummy).
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
-bin_file=${1:-}
-program=${2:-$here/build/native/tools/dirscout/dirscout}
+program=$here/build/native/tools/dirscout/dirscout
+bin_file=
+for arg in "$@"; do
+  case "$(basename -- "$arg")" in
+    dirscout | dirscout.exe) program=$arg ;;
+    *) bin_file=$arg ;;
+  esac
+done
 user_file=$here/config/QxgssUserConfigFile.xml
 
 [ -x "$program" ] || [ -f "$program" ] || { echo "demo-dirscout: no dirscout at $program" >&2; exit 1; }

@@ -23,12 +23,12 @@ int OptionParser::getopt(int argc, char* const argv[], const char* options) {
     lastOption = static_cast<unsigned char>(letter);
     const char* program = argc > 0 && argv[0] != nullptr ? argv[0] : "";
 
-    const char* spec = letter == ':' ? nullptr : std::strchr(options, letter);
-    if (spec == nullptr) {
+    const char* found = letter == ':' ? nullptr : std::strchr(options, letter);
+    if (found == nullptr) {
         if (reportErrors) std::fprintf(diagnostics_, messages::kUndefinedSwitch, program, letter);
         return '?';
     }
-    if (spec[1] == ':') {
+    if (found[1] == ':') {
         if (*scan_ != '\0') {
             argument = scan_;
         } else if (index < argc) {
