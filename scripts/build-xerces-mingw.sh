@@ -34,7 +34,7 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 (cd "$work" && apt-get source -q --download-only xerces-c >/dev/null && dpkg-source -x --skip-patches ./*.dsc src >/dev/null)
-(cd "$work/src" && for p in $(cat debian/patches/series 2>/dev/null | grep -v '^#'); do patch -p1 -s < "debian/patches/$p" || true; done)
+(cd "$work/src" && for p in $(cat debian/patches/series 2>/dev/null | grep -v '^#'); do patch -p1 -s < "debian/patches/$p"; done)
 
 cmake -S "$work/src" -B "$work/build" -G Ninja \
   -DCMAKE_SYSTEM_NAME=Windows \
