@@ -50,6 +50,14 @@ TEST(SystemErrorText, UnknownCodeGivesTheFallbackText) {
     EXPECT_EQ(text.find("536936447"), std::string::npos) << text;
     EXPECT_EQ(text.substr(text.size() - 2), ").");
 }
+
+// ERROR_BAD_EXE_FORMAT's text has an insert: no values are passed, so it
+// stays as written instead of being filled from nowhere.
+TEST(SystemErrorText, InsertsOfASystemTextStayAsWritten) {
+    const std::string text = systemErrorText(193);
+    EXPECT_NE(text.find("%1"), std::string::npos) << text;
+    EXPECT_EQ(text.find_last_of("\r\n"), std::string::npos) << text;
+}
 #endif
 
 }  // namespace
