@@ -223,26 +223,39 @@ QXGSS_API gssp_status gssp_inquire_mech_policy_for_user(gssp_status* minor, cons
 
 /* ---- ASN.1 (DER) ------------------------------------------------------------ */
 
+/* Tagging mode 0: a sequence with tag n is a constructed context-specific
+ * element [n]; an item with tag n is a primitive context-specific element [n]
+ * holding the contents of its type. Definite lengths, minimal integers. */
 typedef struct gsspasn_encoder* gsspasn_encode_handle;
 typedef struct gsspasn_decoder* gsspasn_decode_handle;
 typedef struct gsspasn_sequence* gsspasn_sequence_t;
 
-#define GSSPASN_TYPE_INTEGER 2 /* value: int32_t* */
-#define GSSPASN_TYPE_BUFFER 4  /* value: gssp_buffer_t */
-#define GSSPASN_TYPE_OID 5     /* value: gssp_OID (encode) / gssp_OID* (decode) */
+/* Item types and what `value` points to. Decoded buffers and OID bytes are
+ * allocated with malloc: buffers go back with gssp_release_buffer, OID bytes
+ * with free. */
+#define GSSPASN_TYPE_INTEGER 2 /* uint32_t* */
+#define GSSPASN_TYPE_BUFFER 4  /* gssp_buffer_desc* */
+#define GSSPASN_TYPE_OID 5     /* gssp_OID_desc* */
 
 QXGSS_API uint32_t gsspasn_open_encode_handle(gsspasn_encode_handle* h);
 QXGSS_API uint32_t gsspasn_set_encode_tagging(gsspasn_encode_handle h, uint32_t tagging);
 QXGSS_API uint32_t gsspasn_start_encode_sequence(gsspasn_encode_handle h, uint32_t tag);
 QXGSS_API uint32_t gsspasn_stop_encode_sequence(gsspasn_encode_handle h, uint32_t tag);
-QXGSS_API uint32_t gsspasn_put_encode_item(gsspasn_encode_handle h, uint32_t tag, uint32_t type, void* value);
-/* encoding may be null (the encoding is discarded). */
+QXGSS_API uint32_t gsspasn_put_encode_item(gsspasn_encode_handle h, uint32_t tag, uint32_t type, const void* value);
+/* encoding may be null: the encoding is discarded. */
 QXGSS_API uint32_t gsspasn_close_encode_handle(gsspasn_encode_handle* h, gssp_buffer_t encoding);
+
 QXGSS_API uint32_t gsspasn_open_decode_handle(gsspasn_decode_handle* h, const gssp_buffer_desc* token);
 QXGSS_API uint32_t gsspasn_set_decode_tagging(gsspasn_decode_handle h, uint32_t tagging);
-QXGSS_API uint32_t gsspasn_get_top_decode_sequence(gsspasn_decode_handle h, gsspasn_sequence_t* sequence);
+/* The outermost sequence when it has the tag. *found is the number of
+ * elements directly inside the sequence returned, 0 when there is none. */
+QXGSS_API uint32_t gsspasn_get_top_decode_sequence(gsspasn_decode_handle h, uint32_t tag,
+                                                   gsspasn_sequence_t* sequence, int* found);
+/* The next sequence with the tag, in document order after the last one
+ * returned; *found as above. Sequences stay valid until the handle closes. */
 QXGSS_API uint32_t gsspasn_get_decode_sequence(gsspasn_decode_handle h, uint32_t tag, gsspasn_sequence_t* sequence,
                                                int* found);
+/* The item with the tag directly inside the sequence; QXGSS_MINOR_ASN_ITEM_ABSENT when there is none. */
 QXGSS_API uint32_t gsspasn_get_decode_item(gsspasn_sequence_t sequence, uint32_t tag, uint32_t type, void* value);
 QXGSS_API uint32_t gsspasn_close_decode_handle(gsspasn_decode_handle* h);
 
