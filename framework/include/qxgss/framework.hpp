@@ -1,0 +1,47 @@
+// The framework stand-in's own interface: how its start-up (and a test)
+// fills the mechanism table, the mechanism properties and the per-user
+// policy that the services of qxgss_services.h answer from.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "qxgss_services.h"
+
+namespace qxgss {
+
+// Mechanism properties by number, with the name they have in the
+// configuration file's MechanismProperties element.
+struct PropertyDefinition {
+    std::uint32_t number;
+    const char* name;
+    bool boolean;
+};
+QXGSS_API const std::vector<PropertyDefinition>& PropertyDefinitions();
+
+struct MechanismDefinition {
+    std::string name;
+    std::string oid;  // dotted
+    std::string libraryName;
+    std::string prefix;
+    bool enabled = true;
+    std::map<std::uint32_t, std::int32_t> properties;          // booleans as 0/1
+    std::vector<std::pair<bool, std::string>> negotiable;      // {usable, dotted OID}
+};
+
+// Adds a mechanism with its entry points (any may be null) and returns its
+// index in the table; false when the OID text is not an OID or the name or
+// OID is already in the table.
+QXGSS_API bool AddMechanism(const MechanismDefinition& definition, const gssp_mech_info& entryPoints, std::uint32_t* index,
+                  std::string* error);
+// Empties the mechanism table, the properties and the policy.
+QXGSS_API void ResetFramework();
+
+// The mechanisms a user may use, by dotted OID; a user without an entry
+// gets an empty answer (no restriction).
+QXGSS_API void SetUserPolicy(const std::string& user, const std::vector<std::string>& dottedOids);
+
+}  // namespace qxgss
