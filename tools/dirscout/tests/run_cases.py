@@ -199,6 +199,11 @@ def main():
         if options.only and options.only not in case.name:
             continue
         problems = run_case(plat, os.path.realpath(options.program), work, number, case)
+        if problems and plat.windows:
+            # Wine itself may stumble while it starts up; the program is
+            # deterministic, so a case that fails twice fails.
+            print("RETRY %s (%s)\n%s" % (case.name, " ".join(case.args), "\n".join(problems)))
+            problems = run_case(plat, os.path.realpath(options.program), work, number + 1000, case)
         if problems:
             failed += 1
             print("FAIL %s (%s)\n%s" % (case.name, " ".join(case.args), "\n".join(problems)))
