@@ -54,13 +54,18 @@ class Platform:
     def text(self, s):
         return s.replace("\n", "\r\n") if self.windows else s
 
-    def run_quiet(self, args):
-        with tempfile.TemporaryFile() as out:
-            result = subprocess.run(self.emulator + args, env=self.env, stdin=subprocess.DEVNULL,
-                                    stdout=out, stderr=subprocess.STDOUT)
-            if result.returncode != 0:
+    def run_quiet(self, args, tries=2):
+        for attempt in range(tries):
+            with tempfile.TemporaryFile() as out:
+                result = subprocess.run(self.emulator + args, env=self.env, stdin=subprocess.DEVNULL,
+                                        stdout=out, stderr=subprocess.STDOUT)
+                if result.returncode == 0:
+                    return
                 out.seek(0)
-                raise RuntimeError("%s failed: %s" % (args, out.read().decode(errors="replace")))
+                message = "%s failed: %s" % (args, out.read().decode(errors="replace"))
+                if attempt + 1 < tries:
+                    print("RETRY " + message)
+        raise RuntimeError(message)
 
     def set_registry(self, root, registry, fill):
         """registry: None or (view, kind, data) with kind REG_SZ or REG_BINARY."""
@@ -70,7 +75,7 @@ class Platform:
                 return
             for view in ("32", "64"):
                 try:
-                    self.run_quiet(["reg", "delete", r"HKLM\Software\Corvane", "/f", "/reg:" + view])
+                    self.run_quiet(["reg", "delete", r"HKLM\Software\Corvane", "/f", "/reg:" + view], tries=1)
                 except RuntimeError:
                     pass  # not there
             if registry:
