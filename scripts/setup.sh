@@ -14,7 +14,7 @@ packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine wine64 wine32:i386
   clang libclang-rt-14-dev
-  libxml2-utils dpkg-dev patch
+  libxml2-utils dpkg-dev patch python3
 )
 
 missing=()

@@ -111,6 +111,24 @@ QXGSS_API bool AddMechanism(const MechanismDefinition& definition, const gssp_me
     return true;
 }
 
+QXGSS_API bool SetMechanismEntryPoints(std::uint32_t index, const gssp_mech_info& entryPoints) {
+    Registry& reg = TheRegistry();
+    if (index >= reg.infos.size()) return false;
+    gssp_mech_info info = entryPoints;
+    const gssp_mech_info& old = reg.infos[index];
+    info.name = old.name;
+    info.negotiable_count = old.negotiable_count;
+    info.negotiable = old.negotiable;
+    info.enabled = old.enabled;
+    reg.infos[index] = info;
+    return true;
+}
+
+QXGSS_API void DisableMechanism(std::uint32_t index) {
+    Registry& reg = TheRegistry();
+    if (index < reg.infos.size()) reg.infos[index].enabled = 0;
+}
+
 QXGSS_API void ResetFramework() {
     Registry& reg = TheRegistry();
     reg.infos.clear();
