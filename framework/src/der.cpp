@@ -2,6 +2,16 @@
 
 namespace qxgss::der {
 
+void PutBase128(std::vector<unsigned char>& out, std::uint64_t value) {
+    unsigned char tmp[10];
+    int n = 0;
+    do {
+        tmp[n++] = static_cast<unsigned char>(value & 0x7F);
+        value >>= 7;
+    } while (value);
+    while (n--) out.push_back(static_cast<unsigned char>(tmp[n] | (n ? 0x80 : 0)));
+}
+
 void PutIdentifier(std::vector<unsigned char>& out, bool constructed, std::uint32_t tag) {
     const unsigned char first = static_cast<unsigned char>(kContextClass | (constructed ? kConstructed : 0));
     if (tag < 31) {
@@ -9,13 +19,7 @@ void PutIdentifier(std::vector<unsigned char>& out, bool constructed, std::uint3
         return;
     }
     out.push_back(static_cast<unsigned char>(first | 0x1F));
-    unsigned char tmp[5];
-    int n = 0;
-    do {
-        tmp[n++] = static_cast<unsigned char>(tag & 0x7F);
-        tag >>= 7;
-    } while (tag);
-    while (n--) out.push_back(static_cast<unsigned char>(tmp[n] | (n ? 0x80 : 0)));
+    PutBase128(out, tag);
 }
 
 void PutLength(std::vector<unsigned char>& out, std::size_t length) {

@@ -13,6 +13,8 @@ constexpr unsigned char kConstructed = 0x20;
 // Deepest nesting a decoder follows.
 constexpr int kMaxDepth = 32;
 
+// Base-128 digits, most significant first, continuation bit on all but the last.
+void PutBase128(std::vector<unsigned char>& out, std::uint64_t value);
 void PutIdentifier(std::vector<unsigned char>& out, bool constructed, std::uint32_t tag);
 void PutLength(std::vector<unsigned char>& out, std::size_t length);
 // The minimal two's-complement contents of an unsigned 32-bit value.

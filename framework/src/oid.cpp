@@ -3,22 +3,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "der.hpp"
 #include "status.hpp"
 
 namespace qxgss {
-namespace {
 
-void PutBase128(std::vector<unsigned char>& out, std::uint64_t v) {
-    unsigned char tmp[10];
-    int n = 0;
-    do {
-        tmp[n++] = static_cast<unsigned char>(v & 0x7F);
-        v >>= 7;
-    } while (v);
-    while (n--) out.push_back(static_cast<unsigned char>(tmp[n] | (n ? 0x80 : 0)));
-}
-
-}  // namespace
+using der::PutBase128;
 
 std::optional<std::vector<unsigned char>> DottedToDer(const std::string& dotted) {
     std::vector<std::uint64_t> arcs;
