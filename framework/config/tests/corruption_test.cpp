@@ -20,13 +20,7 @@ namespace qxgss::test {
 namespace {
 
 constexpr int kRates = 20;
-#ifdef _WIN32
-// Under the Windows emulator each run is slower; the native and sanitizer
-// builds run the full count.
-constexpr int kCorruptionsPerRate = 1000;
-#else
 constexpr int kCorruptionsPerRate = 10000;
-#endif
 constexpr std::uint32_t kSeed = 20261210;
 
 // Read relative to the test's working directory (the fixtures folder).
