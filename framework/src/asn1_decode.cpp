@@ -113,13 +113,13 @@ QXGSS_API uint32_t gsspasn_open_decode_handle(gsspasn_decode_handle* h, const gs
 }
 
 QXGSS_API uint32_t gsspasn_set_decode_tagging(gsspasn_decode_handle h, uint32_t tagging) {
-    if (!h) return kAsnBadHandle;
+    if (!h) return kAsnBadDecodeHandle;
     return tagging == 0 ? kSuccess : kBadArgument;
 }
 
 QXGSS_API uint32_t gsspasn_get_top_decode_sequence(gsspasn_decode_handle h, uint32_t tag,
                                                    gsspasn_sequence_t* sequence, int* found) {
-    if (!h || !sequence || !found) return kAsnBadHandle;
+    if (!h || !sequence || !found) return kAsnBadDecodeHandle;
     *sequence = nullptr;
     *found = 0;
     if (h->opened) return kAsnSequenceMismatch;
@@ -149,7 +149,7 @@ QXGSS_API uint32_t gsspasn_get_top_decode_sequence(gsspasn_decode_handle h, uint
 
 QXGSS_API uint32_t gsspasn_get_decode_sequence(gsspasn_decode_handle h, uint32_t tag, gsspasn_sequence_t* sequence,
                                                int* found) {
-    if (!h || !sequence || !found) return kAsnBadHandle;
+    if (!h || !sequence || !found) return kAsnBadDecodeHandle;
     *sequence = nullptr;
     *found = 0;
     if (h->sequences.empty()) return kAsnSequenceMismatch;
@@ -165,7 +165,7 @@ QXGSS_API uint32_t gsspasn_get_decode_sequence(gsspasn_decode_handle h, uint32_t
 }
 
 QXGSS_API uint32_t gsspasn_get_decode_item(gsspasn_sequence_t sequence, uint32_t tag, uint32_t type, void* value) {
-    if (!sequence || !value) return kAsnBadHandle;
+    if (!sequence || !value) return kAsnBadDecodeHandle;
     if (type != GSSPASN_TYPE_INTEGER && type != GSSPASN_TYPE_BUFFER && type != GSSPASN_TYPE_OID) return kAsnBadType;
     const der::Element& parent = sequence->element;
     std::size_t at = parent.contentStart;
@@ -181,7 +181,7 @@ QXGSS_API uint32_t gsspasn_get_decode_item(gsspasn_sequence_t sequence, uint32_t
 }
 
 QXGSS_API uint32_t gsspasn_close_decode_handle(gsspasn_decode_handle* h) {
-    if (!h || !*h) return kAsnBadHandle;
+    if (!h || !*h) return kAsnBadDecodeHandle;
     delete *h;
     *h = nullptr;
     return kSuccess;

@@ -42,12 +42,12 @@ QXGSS_API uint32_t gsspasn_open_encode_handle(gsspasn_encode_handle* h) {
 }
 
 QXGSS_API uint32_t gsspasn_set_encode_tagging(gsspasn_encode_handle h, uint32_t tagging) {
-    if (!h) return kAsnBadHandle;
+    if (!h) return kAsnBadEncodeHandle;
     return tagging == 0 ? kSuccess : kBadArgument;
 }
 
 QXGSS_API uint32_t gsspasn_start_encode_sequence(gsspasn_encode_handle h, uint32_t tag) {
-    if (!h) return kAsnBadHandle;
+    if (!h) return kAsnBadEncodeHandle;
     try {
         h->open.push_back({tag, {}});
     } catch (const std::bad_alloc&) {
@@ -58,7 +58,7 @@ QXGSS_API uint32_t gsspasn_start_encode_sequence(gsspasn_encode_handle h, uint32
 }
 
 QXGSS_API uint32_t gsspasn_stop_encode_sequence(gsspasn_encode_handle h, uint32_t tag) {
-    if (!h) return kAsnBadHandle;
+    if (!h) return kAsnBadEncodeHandle;
     if (h->open.empty() || h->open.back().tag != tag) {
         h->failed = true;
         return kAsnSequenceMismatch;
@@ -75,7 +75,7 @@ QXGSS_API uint32_t gsspasn_stop_encode_sequence(gsspasn_encode_handle h, uint32_
 }
 
 QXGSS_API uint32_t gsspasn_put_encode_item(gsspasn_encode_handle h, uint32_t tag, uint32_t type, const void* value) {
-    if (!h) return kAsnBadHandle;
+    if (!h) return kAsnBadEncodeHandle;
     if (!value) return kBadArgument;
     try {
         switch (type) {
@@ -108,7 +108,7 @@ QXGSS_API uint32_t gsspasn_put_encode_item(gsspasn_encode_handle h, uint32_t tag
 }
 
 QXGSS_API uint32_t gsspasn_close_encode_handle(gsspasn_encode_handle* h, gssp_buffer_t encoding) {
-    if (!h || !*h) return kAsnBadHandle;
+    if (!h || !*h) return kAsnBadEncodeHandle;
     gsspasn_encoder* e = *h;
     *h = nullptr;
     uint32_t status = kSuccess;
