@@ -15,11 +15,13 @@ echo "\$ qxgssconfig config/QxgssLibConfigFile.xml config/QxgssUserConfigFile.xm
 build/native/qxgssconfig/qxgssconfig config/QxgssLibConfigFile.xml config/QxgssUserConfigFile.xml "$out/qxgssconfig.bin"
 echo "(exit status $?)"
 echo
-echo "The compiled file, $(wc -c <"$out/qxgssconfig.bin") bytes; its header and first records:"
-od -A d -t x4 "$out/qxgssconfig.bin" | head -8
-echo "Strings in its pool:"
-tr '\0' '\n' <"$out/qxgssconfig.bin" | grep -a -E '^[[:print:]]{2,}$' | tr '\n' ' ' | fold -s -w 100
+echo "The compiled file, $(wc -c <"$out/qxgssconfig.bin") bytes; its header:"
+od -A d -t d4 -N 44 "$out/qxgssconfig.bin"
 echo
+if [ -x build/native/framework/config/qxgssdump ]; then
+  echo "\$ qxgssdump $out/qxgssconfig.bin   (what the framework will read)"
+  build/native/framework/config/qxgssdump "$out/qxgssconfig.bin"
+fi
 
 if [ -x scripts/demo-dirscout.sh ] && [ -x build/native/tools/dirscout/dirscout ]; then
   echo
