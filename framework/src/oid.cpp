@@ -90,13 +90,17 @@ QXGSS_API gssp_status gssp_oidstr_to_oidder(gssp_status* minor, uint32_t, uint32
     if (!dotted || !length || !der) return Fail(minor, kBadArgument, GSSP_S_FAILURE | GSSP_S_CALL_INACCESSIBLE_READ);
     *length = 0;
     *der = nullptr;
-    const auto bytes = DottedToDer(dotted);
-    if (!bytes) return Fail(minor, kBadOid);
-    unsigned char* copy = static_cast<unsigned char*>(std::malloc(bytes->size()));
+    const auto contents = DottedToDer(dotted);
+    if (!contents) return Fail(minor, kBadOid);
+    // The whole DER encoding: the OBJECT IDENTIFIER tag, the length, the contents.
+    std::vector<unsigned char> encoding{0x06};
+    der::PutLength(encoding, contents->size());
+    encoding.insert(encoding.end(), contents->begin(), contents->end());
+    unsigned char* copy = static_cast<unsigned char*>(std::malloc(encoding.size()));
     if (!copy) return Fail(minor, kNoMemory);
-    std::memcpy(copy, bytes->data(), bytes->size());
+    std::memcpy(copy, encoding.data(), encoding.size());
     *der = copy;
-    *length = static_cast<uint32_t>(bytes->size());
+    *length = static_cast<uint32_t>(encoding.size());
     return Ok(minor);
 }
 

@@ -81,6 +81,7 @@ typedef struct gssp_channel_bindings_desc* gssp_channel_bindings_t;
 #define QXGSS_MINOR_SUCCESS 0x21000064u
 #define QXGSS_MINOR_UNAVAILABLE 0xE1000067u
 #define QXGSS_MINOR_ASN_ITEM_ABSENT 0xE10000FBu
+#define QXGSS_MINOR_INVALID_ARGUMENT 0xE10000CDu
 
 /* Name types. */
 QXGSS_API extern gssp_OID GSS_C_NT_QXAT_MECHDATA;
@@ -176,7 +177,8 @@ QXGSS_API gssp_status gssp_oid_to_mechindex(gssp_status* minor, const gssp_OID_d
 QXGSS_API gssp_status gssp_oid_to_mechstr(gssp_status* minor, const gssp_OID_desc* oid, const char** name);
 /* *dotted is the framework's text. */
 QXGSS_API gssp_status gssp_mechstr_to_oidstr(gssp_status* minor, const char* name, const char** dotted);
-/* *der is allocated with malloc; the caller frees it. */
+/* *der is the OID's whole DER encoding (tag 06, length, contents),
+ * allocated with malloc; the caller frees it. */
 QXGSS_API gssp_status gssp_oidstr_to_oidder(gssp_status* minor, uint32_t reserved1, uint32_t reserved2,
                                             const char* dotted, uint32_t* length, unsigned char** der);
 /* *result is 0 when the OIDs are equal. */
