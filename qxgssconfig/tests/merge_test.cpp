@@ -4,6 +4,11 @@
 #include <fstream>
 #include <string>
 
+#include <sys/stat.h>
+#ifdef _WIN32
+#include <direct.h>
+#endif
+
 #include <gtest/gtest.h>
 
 #include "pipeline.hpp"
@@ -40,8 +45,24 @@ void Render(const CompilerState& s, int i, int depth, std::string& out) {
     for (int c = e.firstChild; e.childCount > 0 && c < e.firstChild + e.childCount; ++c) Render(s, c, depth + 1, out);
 }
 
+// A folder of its own for each case: the cases may run in parallel processes.
+std::string CaseFolder() {
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "." + info->name();
+    for (char& c : name) {
+        if (c == '/') c = '_';
+    }
+    const std::string dir = ::testing::TempDir() + "qxmerge-" + name + "/";
+#ifdef _WIN32
+    _mkdir(dir.c_str());
+#else
+    mkdir(dir.c_str(), 0700);
+#endif
+    return dir;
+}
+
 std::string Merge(const std::string& libraryBody, const std::string& userBody) {
-    const std::string dir = ::testing::TempDir();
+    const std::string dir = CaseFolder();
     WriteFile(dir + "QxgssConfigFile.xsd", std::string(std::istreambuf_iterator<char>(
                                                *std::make_unique<std::ifstream>(QX_SCHEMA_PATH, std::ios::binary)),
                                            {}));
