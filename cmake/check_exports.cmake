@@ -1,0 +1,23 @@
+# Checks that a binary exports every name of a list.
+#   cmake -DTOOL=nm|objdump -DFILE=... -DNAMES=a,b,c -P check_exports.cmake
+# nm: nm -D --defined-only; objdump: objdump -p (the export table).
+if(TOOL MATCHES "objdump")
+  execute_process(COMMAND ${TOOL} -p ${FILE} OUTPUT_VARIABLE out RESULT_VARIABLE rc)
+else()
+  execute_process(COMMAND ${TOOL} -D --defined-only ${FILE} OUTPUT_VARIABLE out RESULT_VARIABLE rc)
+endif()
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "${TOOL} failed on ${FILE}")
+endif()
+string(REPLACE "," ";" NAMES "${NAMES}")
+set(missing "")
+foreach(name IN LISTS NAMES)
+  if(NOT out MATCHES " ${name}\n")
+    list(APPEND missing ${name})
+  endif()
+endforeach()
+if(missing)
+  message(FATAL_ERROR "${FILE} does not export: ${missing}")
+endif()
+list(LENGTH NAMES n)
+message("${FILE}: all ${n} names exported")
