@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "library_loader.hpp"
+#include "messages.hpp"
 #include "qxgss/binary_config.hpp"
 #include "qxgss/framework.hpp"
 
@@ -147,8 +148,8 @@ QXGSS_API StartupReport StartFramework(const std::string& configPath, const std:
         }
         gssp_release_buffer(nullptr, &messages);
         if (GSSP_ERROR(major)) {
-            report.messages.push_back("mechanism " + m->definition.name + ": configure failed (major " +
-                                      std::to_string(major) + ", minor " + std::to_string(minor) + "); disabled");
+            report.messages.push_back("mechanism " + m->definition.name + ": configure failed (" +
+                                      MinorStatusText(minor) + "); disabled");
             DisableMechanism(m->index);
         }
     }

@@ -11,7 +11,7 @@
 #include "qxgss_services.h"
 
 /* "An argument was not valid." */
-#define QXNEGO_FW_E_INVALID_ARGUMENT 0xE10000CDu
+#define QXNEGO_FW_E_INVALID_ARGUMENT QXGSS_MINOR_INVALID_ARGUMENT
 
 /* The framework's message for a minor status, or "?". */
 const char* QXNEGO_INT_FrameworkMessage(uint32_t minor);
