@@ -45,14 +45,16 @@ void Render(const CompilerState& s, int i, int depth, std::string& out) {
     for (int c = e.firstChild; e.childCount > 0 && c < e.firstChild + e.childCount; ++c) Render(s, c, depth + 1, out);
 }
 
-// A folder of its own for each case: the cases may run in parallel processes.
+// A folder of its own for each case, in the working directory (the build
+// folder): the cases may run in parallel processes, and a Windows build
+// under the emulator may have no temporary folder.
 std::string CaseFolder() {
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string name = std::string(info->test_suite_name()) + "." + info->name();
     for (char& c : name) {
         if (c == '/') c = '_';
     }
-    const std::string dir = ::testing::TempDir() + "qxmerge-" + name + "/";
+    const std::string dir = "qxmerge-" + name + "/";
 #ifdef _WIN32
     _mkdir(dir.c_str());
 #else
