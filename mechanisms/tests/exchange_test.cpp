@@ -200,6 +200,25 @@ TEST_F(Exchanges, TokensCrossingMechanismsOrExchangesAreRefused) {
     EXPECT_EQ(minor, QXTEST_MINOR_WRONG_NONCE);
 }
 
+TEST_F(Exchanges, FourTestMechanismsAtOnceEachTakeOnlyTheirOwnTokens) {
+    const char* names[] = {"TESTA", "TESTB", "TESTC", "TESTD"};
+    for (const char* client : names) {
+        for (const char* server : names) {
+            SCOPED_TRACE(std::string(client) + " to " + server);
+            Exchange x(Mech(client), Mech(server), OidOf(client));
+            gssp_status minor = 0;
+            ASSERT_EQ(x.Init(&minor), GSSP_S_COMPLETE);
+            EXPECT_TRUE(SameOid(x.actualMech, OidOf(client)));
+            const bool same = std::string(client) == server;
+            EXPECT_EQ(x.Accept(&minor), same ? GSSP_S_COMPLETE : kDefectiveToken);
+            EXPECT_EQ(minor, same ? QXTEST_MINOR_SUCCESS : QXTEST_MINOR_OTHER_MECH);
+            if (same) {
+                EXPECT_TRUE(SameOid(x.acceptMech, OidOf(server)));
+            }
+        }
+    }
+}
+
 TEST_F(Exchanges, HandlesOfAnotherMechanismOrSideOrAlreadyDeletedAreRefused) {
     Exchange a(Mech("TESTA"), Mech("TESTA"), nullptr);
     ASSERT_TRUE(a.Run());

@@ -47,7 +47,7 @@ protected:
         qxtest_reset();
         report_ = qxgss::StartFramework(QX_MECH_FIXTURE, QX_MECH_DIR);
         ASSERT_TRUE(report_.ok) << report_.error;
-        for (const char* name : {"TESTA", "TESTB", "TESTMIN"}) {
+        for (const char* name : {"TESTA", "TESTB", "TESTC", "TESTD", "TESTMIN"}) {
             const uint32_t i = IndexOf(name);
             ASSERT_LT(i, MechCount) << name;
             ASSERT_EQ(pMechInfo[i].enabled, 1u) << name;
