@@ -149,7 +149,7 @@ gssp_status InitSecContext(const Mechanism& mech, gssp_status* minor, gssp_cred_
         out.leg = leg;
         out.senderDone = complete;
         out.clientNonce = c->clientNonce;
-        if (leg == 1) out.identity = ClientIdentity(mech, claimant_cred, script);
+        if (leg == 1) out.identity = c->clientName = ClientIdentity(mech, claimant_cred, script);
         if (!PutBuffer(EncodeToken(mech.prefix, out), output_token)) {
             return Fail(minor, GSSP_S_FAILURE, QXTEST_MINOR_NO_MEMORY, c, fresh, context);
         }
@@ -272,7 +272,7 @@ gssp_status InquireContext(const Mechanism& mech, gssp_status* minor, gssp_ctx_i
     if (open) *open = 0;
     const Context* c = FindContext(mech, context);
     if (!c) return Done(minor, GSSP_S_NO_CONTEXT, QXTEST_MINOR_BAD_HANDLE);
-    if (src_name && !c->initiator && !c->clientName.empty()) {
+    if (src_name && !c->clientName.empty()) {
         major = MakeUtf8Name(minor, c->clientName, src_name);
         if (GSSP_ERROR(major)) return major;
     }

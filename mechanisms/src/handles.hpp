@@ -25,7 +25,7 @@ struct Context {
     bool serverNonceShared = false;  // the initiator saw (or will see) the acceptor's nonce
     std::uint64_t key = 0;
     std::uint32_t flags = 0;
-    std::string clientName;           // the initiator's identity as its first token carried it
+    std::string clientName;           // the initiator's identity, as its first token carried it
     gssp_name_t targetName = nullptr; // the initiator's target
 };
 

@@ -67,6 +67,13 @@ TEST_F(Credentials, DefaultCredentialNamesTheScriptedIdentityForSingleSignOn) {
               0u);
     EXPECT_EQ(Text(src->text), "alice@EXAMPLE.COM");
     m.release_name(&minor, &src);
+    int local = 0;
+    ASSERT_EQ(m.inquire_context(&minor, x.clientContext, &src, nullptr, nullptr, nullptr, nullptr, &local, nullptr),
+              0u);
+    EXPECT_EQ(local, 1);
+    ASSERT_NE(src, nullptr);
+    EXPECT_EQ(Text(src->text), "alice@EXAMPLE.COM");
+    m.release_name(&minor, &src);
     Release("TESTA", &cred);
 }
 
