@@ -284,12 +284,10 @@ TEST_F(NegMechListTest, InitFailures) {
         SCOPED_TRACE(c.label);
         qxgss::ResetFramework();
         Configure({kA}, c.items);
-        NegMechList list = {7, reinterpret_cast<NegMechEntry*>(&list)};
         EXPECT_EQ(kFailure, QXNEGO_INT_InitProcessState(&minor_));
         EXPECT_EQ(0xE3000406u, minor_);
-        list = qxnego_process_state.mech_list;
-        EXPECT_EQ(0u, list.count);
-        EXPECT_EQ(nullptr, list.entries);
+        EXPECT_EQ(0u, qxnego_process_state.mech_list.count);
+        EXPECT_EQ(nullptr, qxnego_process_state.mech_list.entries);
     }
     EXPECT_EQ(kWriteFailure, QXNEGO_INT_InitNegMechList(&minor_, nullptr));
     EXPECT_EQ(0xE3000407u, minor_);
@@ -683,6 +681,33 @@ TEST_F(NegMechListTest, PeerReportFailures) {
         ASSERT_EQ(2u, ctx_.mech_list.count);
         EXPECT_EQ((uint32_t)REJ, ctx_.mech_list.entries[1].MechState);
         if (major == 0) break;
+        EXPECT_EQ(kFailure, major);
+        EXPECT_EQ(0xE30003F8u, minor_);
+        ASSERT_LT(n, 20);
+    }
+}
+
+TEST_F(NegMechListTest, PeerRejectionWithFailedAllocations) {
+    // Each allocation of the merge (the two log records) fails in turn: the
+    // report is given back all the same and nothing leaks.
+    ContextList({kA, kE});
+    for (int n = 1;; ++n) {
+        SCOPED_TRACE(n);
+        NegMechEntry d = Decoded(kA.oid, REJ, QXNEGO_MECH_REASON_POLICY, "peer text");
+        d.input_token = Buffer("tok");
+        d.authentication_id = Buffer("alice");
+        test_memory::fail_allocation(n);
+        const gssp_status major = QXNEGO_INT_ProcessNegMech(&minor_, &d, &ctx_);
+        test_memory::fail_allocation(0);
+        EXPECT_EQ(nullptr, d.status_text.value);
+        EXPECT_EQ(nullptr, d.input_token.value);
+        EXPECT_EQ(nullptr, d.authentication_id.value);
+        EXPECT_EQ(nullptr, d.own_oid.elements);
+        if (major == 0) {
+            EXPECT_EQ((uint32_t)REJ, ctx_.mech_list.entries[0].MechState);
+            EXPECT_EQ("tok", Text(ctx_.mech_list.entries[0].input_token));
+            break;
+        }
         EXPECT_EQ(kFailure, major);
         EXPECT_EQ(0xE30003F8u, minor_);
         ASSERT_LT(n, 20);
