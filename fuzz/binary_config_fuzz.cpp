@@ -9,6 +9,7 @@
 
 #include "qxgss/binary_config.hpp"
 #include "render.hpp"
+#include "walk.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const qxgss::LoadResult result = qxgss::LoadBinaryConfig(data, size, "fuzz.bin");
@@ -18,18 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (!result.error.empty()) std::abort();
     const qxgss::BinaryConfig& c = *result.config;
-    std::int32_t visited = 0;
     std::size_t characters = 0;
-    std::vector<std::int32_t> pending{c.root()};
-    while (!pending.empty()) {
-        const std::int32_t e = pending.back();
-        pending.pop_back();
-        ++visited;
-        characters += c.elementName(e).size();
-        for (std::int32_t a : c.attributes(e)) characters += c.attributeName(a).size() + c.attributeValue(a).size();
-        for (std::int32_t t : c.texts(e)) characters += c.textValue(t).size();
-        for (std::int32_t child : c.children(e)) pending.push_back(child);
-    }
+    const std::int32_t visited = qxgss::test::WalkConfig(c, characters);
     if (visited != c.elementCount()) std::abort();
     if (qxgss::RenderXml(c).size() < characters) std::abort();
     return 0;

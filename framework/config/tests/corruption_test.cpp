@@ -15,6 +15,7 @@
 
 #include "qxgss/binary_config.hpp"
 #include "render.hpp"
+#include "walk.hpp"
 
 namespace qxgss::test {
 namespace {
@@ -62,23 +63,6 @@ std::vector<std::uint8_t> Corrupt(std::vector<std::uint8_t> bytes, int rate, std
     return bytes;
 }
 
-// Visits every element from the root through the child ranges and reads
-// every name, attribute and text; returns the elements visited.
-std::int32_t Walk(const BinaryConfig& c, std::size_t& characters) {
-    std::int32_t visited = 0;
-    std::vector<std::int32_t> pending{c.root()};
-    while (!pending.empty()) {
-        const std::int32_t e = pending.back();
-        pending.pop_back();
-        ++visited;
-        characters += c.elementName(e).size();
-        for (std::int32_t a : c.attributes(e)) characters += c.attributeName(a).size() + c.attributeValue(a).size();
-        for (std::int32_t t : c.texts(e)) characters += c.textValue(t).size();
-        for (std::int32_t child : c.children(e)) pending.push_back(child);
-    }
-    return visited;
-}
-
 TEST(BinaryConfigCorruption, EveryCorruptionLoadsCleanlyOrIsRefused) {
     const std::vector<std::uint8_t> valid = ReadFixture("shipped.bin");
     ASSERT_FALSE(valid.empty()) << "fixture shipped.bin missing";
@@ -98,7 +82,7 @@ TEST(BinaryConfigCorruption, EveryCorruptionLoadsCleanlyOrIsRefused) {
             }
             ASSERT_EQ(result.error, "");
             std::size_t characters = 0;
-            ASSERT_EQ(Walk(*result.config, characters), result.config->elementCount())
+            ASSERT_EQ(WalkConfig(*result.config, characters), result.config->elementCount())
                 << "rate " << rate << " corruption " << i;
             ASSERT_FALSE(RenderXml(*result.config).empty());
             ++loaded;
