@@ -30,6 +30,68 @@
 extern "C" {
 #endif
 
+/* ---- Mechanism entry points ------------------------------------------------ */
+
+/* The framework binds these by the export prefix QXNEGO and calls
+ * QXNEGO_configure once, before any other. Credentials and contexts are
+ * the mechanism's own records behind the opaque handles. */
+GSSP2QXNEGO_API gssp_status QXNEGO_configure(gssp_status* minor, void* unused1, void* unused2,
+                                             gssp_buffer_t messages);
+GSSP2QXNEGO_API gssp_status QXNEGO_acquire_cred(gssp_status* minor, gssp_name_t desired_name, uint32_t time_req,
+                                                gssp_OID_set desired_mechs, int cred_usage,
+                                                gssp_cred_id_t* output_cred_handle, gssp_OID_set* actual_mechs,
+                                                uint32_t* time_rec);
+GSSP2QXNEGO_API gssp_status QXNEGO_release_cred(gssp_status* minor, gssp_cred_id_t* cred_handle);
+GSSP2QXNEGO_API gssp_status QXNEGO_inquire_cred(gssp_status* minor, gssp_cred_id_t cred_handle, gssp_name_t* name,
+                                                uint32_t* lifetime, int* cred_usage, gssp_OID_set* mechanisms);
+GSSP2QXNEGO_API gssp_status QXNEGO_init_sec_context(gssp_status* minor, gssp_cred_id_t claimant_cred_handle,
+                                                    gssp_ctx_id_t* context_handle, gssp_name_t target_name,
+                                                    gssp_OID mech_type, uint32_t req_flags, uint32_t time_req,
+                                                    gssp_channel_bindings_t input_chan_bindings,
+                                                    gssp_buffer_t input_token, gssp_OID* actual_mech_type,
+                                                    gssp_buffer_t output_token, uint32_t* ret_flags,
+                                                    uint32_t* time_rec);
+GSSP2QXNEGO_API gssp_status QXNEGO_accept_sec_context(gssp_status* minor, gssp_ctx_id_t* context_handle,
+                                                      gssp_cred_id_t acceptor_cred_handle, gssp_buffer_t input_token,
+                                                      gssp_channel_bindings_t input_chan_bindings,
+                                                      gssp_name_t* src_name, gssp_OID* mech_type,
+                                                      gssp_buffer_t output_token, uint32_t* ret_flags,
+                                                      uint32_t* time_rec, gssp_cred_id_t* delegated_cred_handle);
+GSSP2QXNEGO_API gssp_status QXNEGO_delete_sec_context(gssp_status* minor, gssp_ctx_id_t* context_handle,
+                                                      gssp_buffer_t output_token);
+GSSP2QXNEGO_API gssp_status QXNEGO_inquire_context(gssp_status* minor, gssp_ctx_id_t context_handle,
+                                                   gssp_name_t* src_name, gssp_name_t* targ_name,
+                                                   uint32_t* lifetime_rec, gssp_OID* mech_type, uint32_t* ctx_flags,
+                                                   int* locally_initiated, int* open);
+
+/* Per-message calls go to the selected mechanism once the negotiation is
+ * complete. */
+GSSP2QXNEGO_API gssp_status QXNEGO_wrap_size_limit(gssp_status* minor, gssp_ctx_id_t context, int conf_req_flag,
+                                                   uint32_t qop_req, uint32_t req_output_size,
+                                                   uint32_t* max_input_size);
+GSSP2QXNEGO_API gssp_status QXNEGO_wrap(gssp_status* minor, gssp_ctx_id_t context, int conf_req_flag, uint32_t qop_req,
+                                        gssp_buffer_t input_message, int* conf_state, gssp_buffer_t output_message);
+GSSP2QXNEGO_API gssp_status QXNEGO_unwrap(gssp_status* minor, gssp_ctx_id_t context, gssp_buffer_t input_message,
+                                          gssp_buffer_t output_message, int* conf_state, uint32_t* qop_state);
+GSSP2QXNEGO_API gssp_status QXNEGO_get_mic(gssp_status* minor, gssp_ctx_id_t context, uint32_t qop_req,
+                                           gssp_buffer_t message, gssp_buffer_t message_token);
+GSSP2QXNEGO_API gssp_status QXNEGO_verify_mic(gssp_status* minor, gssp_ctx_id_t context, gssp_buffer_t message,
+                                              gssp_buffer_t token, uint32_t* qop_state);
+
+/* Discovery and the calls that do no work. */
+GSSP2QXNEGO_API gssp_status QXNEGO_indicate_mechs(gssp_status* minor, gssp_OID_set* mech_set);
+GSSP2QXNEGO_API gssp_status QXNEGO_inquire_names_for_mech(gssp_status* minor, gssp_OID mechanism,
+                                                          gssp_OID_set* name_types);
+/* The selected mechanism's user properties with the policy flag and the
+ * rendered negotiation log added; the caller gives the buffer back with
+ * gssp_release_secure_buffer. */
+GSSP2QXNEGO_API gssp_status QXNEGO_inquire_properties_for_user(gssp_status* minor, gssp_ctx_id_t context,
+                                                               gssp_buffer_t properties);
+GSSP2QXNEGO_API gssp_status QXNEGO_get_client_domain_username(gssp_status* minor, void* unused1, void* unused2,
+                                                              void* unused3);
+GSSP2QXNEGO_API gssp_status QXNEGO_qop_string_to_int(gssp_status* minor, void* unused1, void* unused2);
+GSSP2QXNEGO_API gssp_status QXNEGO_qop_int_to_string(gssp_status* minor, void* unused1, void* unused2);
+
 /* ---- Status messages ---------------------------------------------------- */
 
 /* The mechanism's display_status entry point: the text of one of this

@@ -13,6 +13,9 @@
 /* "An argument was not valid." */
 #define QXNEGO_FW_E_INVALID_ARGUMENT QXGSS_MINOR_INVALID_ARGUMENT
 
+/* "This mechanism has failed to initialize properly and will be disabled." */
+#define QXNEGO_FW_W_MECH_DISABLED 0xA100012Bu
+
 /* The framework's message for a minor status, or "?". */
 const char* QXNEGO_INT_FrameworkMessage(uint32_t minor);
 

@@ -80,6 +80,16 @@ typedef struct NegMechList {
     NegMechEntry* entries;
 } NegMechList;
 
+/* The negotiating mechanism's credential handle. It owns its name and its
+ * OID set; every sub-mechanism's credential is acquired with the name,
+ * lifetime and usage held here. */
+typedef struct NegCredential {
+    gssp_name_t name;          /* null when no desired name was given */
+    uint32_t time_req;
+    gssp_OID_set mechanisms;   /* null when no desired set was given */
+    uint32_t cred_usage;       /* 0 both, 1 initiate, 2 accept */
+} NegCredential;
+
 /* The negotiating mechanism's security context. */
 typedef struct NegContext {
     gssp_buffer_desc user_properties;  /* cached once Completed */

@@ -1,28 +1,29 @@
 #include "process_state.h"
 
+#include <initializer_list>
+
 #include "mechanism_status.h"
 #include "neg_mech_list.h"
+#include "status_result.h"
 
-QxnegoProcessState qxnego_process_state = {-1, {0, 0}};
+QxnegoProcessState qxnego_process_state = {nullptr, -1, nullptr, nullptr, nullptr, nullptr, {0, nullptr}};
 
-gssp_status QXNEGO_INT_InitProcessState(gssp_status* minor) {
+extern "C" gssp_status QXNEGO_INT_ReleaseProcessState(gssp_status* minor) {
+    QxnegoProcessState& s = qxnego_process_state;
+    gssp_status last_major = 0, last_minor = QXNEGO_S_SUCCESS;
+    auto note = [&](gssp_status major, gssp_status m) {
+        if (GSSP_ERROR(major)) {
+            last_major = major;
+            last_minor = m;
+        }
+    };
     gssp_status m = 0;
-    gssp_OID own = 0;
-    gssp_status major = gssp_mechstr_to_oid(&m, "QXNEGO", &own);
-    uint32_t index = GSSP_NO_MECH_INDEX;
-    if (!GSSP_ERROR(major)) {
-        major = gssp_oid_to_mechindex(&m, own, &index);
+    note(QXNEGO_INT_ReleaseNegMechList(&m, &s.mech_list), m);
+    for (gssp_OID_set* set : {&s.actual_mechs, &s.utf8_name_types, &s.accepted_name_types, &s.advertised_name_types}) {
+        if (*set != nullptr) note(gssp_release_oid_set(&m, set), m);
+        *set = nullptr;
     }
-    if (GSSP_ERROR(major)) {
-        if (minor) *minor = m;
-        return major;
-    }
-    qxnego_process_state.own_mech_index = (int32_t)index;
-    return QXNEGO_INT_InitNegMechList(minor, &qxnego_process_state.mech_list);
-}
-
-gssp_status QXNEGO_INT_ReleaseProcessState(gssp_status* minor) {
-    const gssp_status major = QXNEGO_INT_ReleaseNegMechList(minor, &qxnego_process_state.mech_list);
-    qxnego_process_state.own_mech_index = -1;
-    return major;
+    s.own_oid = nullptr;
+    s.own_mech_index = -1;
+    return qxnego_result(minor, last_minor, last_major);
 }

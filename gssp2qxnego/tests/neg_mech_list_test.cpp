@@ -66,6 +66,18 @@ const Mech kE = {"MECHE", "1.3.6.1.4.1.99.5", 0, 2, true};
 const char kNegoOid[] = "1.3.6.1.4.1.99.100";
 const char kUnknownOid[] = "1.3.6.1.4.1.99.77";
 
+// The two configuration steps this file is about: QXNEGO's own index in the
+// table, then the process-wide list (QXNEGO_configure runs them among others).
+gssp_status InitProcessState(gssp_status* minor) {
+    gssp_status m = 0;
+    gssp_OID own = nullptr;
+    uint32_t index = GSSP_NO_MECH_INDEX;
+    if (GSSP_ERROR(gssp_mechstr_to_oid(&m, "QXNEGO", &own)) || GSSP_ERROR(gssp_oid_to_mechindex(&m, own, &index)))
+        return GSSP_S_FAILURE;
+    qxnego_process_state.own_mech_index = (int32_t)index;
+    return QXNEGO_INT_InitNegMechList(minor, &qxnego_process_state.mech_list);
+}
+
 class NegMechListTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -135,7 +147,7 @@ protected:
     // The context's list straight from the configuration.
     void ContextList(const std::vector<Mech>& mechs) {
         Configure(mechs, Items(mechs));
-        ASSERT_EQ(0u, QXNEGO_INT_InitProcessState(&minor_));
+        ASSERT_EQ(0u, InitProcessState(&minor_));
         ASSERT_EQ(0u, QXNEGO_INT_GetNegMechList(&minor_, &qxnego_process_state.mech_list, &ctx_.mech_list, nullptr));
     }
 
@@ -214,7 +226,7 @@ TEST_F(NegMechListTest, OrdersPreferredFirstThenByRank) {
         SCOPED_TRACE(c.label);
         qxgss::ResetFramework();
         Configure(c.mechs, Items(c.mechs));
-        ASSERT_EQ(0u, QXNEGO_INT_InitProcessState(&minor_));
+        ASSERT_EQ(0u, InitProcessState(&minor_));
         EXPECT_EQ(kOk, minor_);
         const NegMechList& list = qxnego_process_state.mech_list;
         EXPECT_EQ(c.expected, Names(list));
@@ -264,7 +276,7 @@ TEST_F(NegMechListTest, LeavesOutWhatCannotBeNegotiated) {
         items.push_back({true, kD.oid});
         Configure({kA, kB, kD, {"PROXY", "1.3.6.1.4.1.99.50", 1, -9, true}, {"MECHOFF", "1.3.6.1.4.1.99.51", 1, -9, false}},
                   items);
-        ASSERT_EQ(0u, QXNEGO_INT_InitProcessState(&minor_));
+        ASSERT_EQ(0u, InitProcessState(&minor_));
         EXPECT_EQ((std::vector<std::string>{"MECHD", "MECHA"}), Names(qxnego_process_state.mech_list));
         QXNEGO_INT_ReleaseProcessState(&minor_);
     }
@@ -284,7 +296,7 @@ TEST_F(NegMechListTest, InitFailures) {
         SCOPED_TRACE(c.label);
         qxgss::ResetFramework();
         Configure({kA}, c.items);
-        EXPECT_EQ(kFailure, QXNEGO_INT_InitProcessState(&minor_));
+        EXPECT_EQ(kFailure, InitProcessState(&minor_));
         EXPECT_EQ(0xE3000406u, minor_);
         EXPECT_EQ(0u, qxnego_process_state.mech_list.count);
         EXPECT_EQ(nullptr, qxnego_process_state.mech_list.entries);
@@ -295,7 +307,7 @@ TEST_F(NegMechListTest, InitFailures) {
     qxgss::ResetFramework();
     Configure({kA}, Items({kA}));
     test_memory::fail_allocation(1);
-    EXPECT_EQ(kFailure, QXNEGO_INT_InitProcessState(&minor_));
+    EXPECT_EQ(kFailure, InitProcessState(&minor_));
     EXPECT_EQ(0xE30003F9u, minor_);
     EXPECT_EQ(0u, qxnego_process_state.mech_list.count);
     EXPECT_EQ(nullptr, qxnego_process_state.mech_list.entries);
@@ -305,7 +317,7 @@ TEST_F(NegMechListTest, InitFailures) {
 
 TEST_F(NegMechListTest, CopyTakesTheEnabledEntriesAndLogsEach) {
     Configure({kA, kB, kC}, Items({kA, kB, kC}));
-    ASSERT_EQ(0u, QXNEGO_INT_InitProcessState(&minor_));
+    ASSERT_EQ(0u, InitProcessState(&minor_));
     uint32_t b_index = 0;
     gssp_status m = 0;
     gssp_OID b_oid = nullptr;
@@ -325,7 +337,7 @@ TEST_F(NegMechListTest, CopyTakesTheEnabledEntriesAndLogsEach) {
 
 TEST_F(NegMechListTest, CopyFailures) {
     Configure({kA, kB}, Items({kA, kB}));
-    ASSERT_EQ(0u, QXNEGO_INT_InitProcessState(&minor_));
+    ASSERT_EQ(0u, InitProcessState(&minor_));
     NegMechList dest = {5, reinterpret_cast<NegMechEntry*>(&dest)};
     const NegMechList empty = {0, nullptr};
 
