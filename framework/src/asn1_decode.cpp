@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "der.hpp"
+#include "memory.hpp"
 #include "status.hpp"
 
 using namespace qxgss;
@@ -68,7 +69,7 @@ uint32_t ReadItem(const gsspasn_sequence& seq, const der::Element& e, uint32_t t
             b->length = 0;
             b->value = nullptr;
             if (n == 0) return kSuccess;
-            b->value = std::malloc(n + 1);
+            b->value = Malloc(n + 1);
             if (!b->value) return kNoMemory;
             std::memcpy(b->value, p, n);
             static_cast<unsigned char*>(b->value)[n] = 0;
@@ -80,7 +81,7 @@ uint32_t ReadItem(const gsspasn_sequence& seq, const der::Element& e, uint32_t t
             o->length = 0;
             o->elements = nullptr;
             if (n == 0) return kSuccess;
-            o->elements = std::malloc(n);
+            o->elements = Malloc(n);
             if (!o->elements) return kNoMemory;
             std::memcpy(o->elements, p, n);
             o->length = static_cast<uint32_t>(n);

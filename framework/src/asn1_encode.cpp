@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "der.hpp"
+#include "memory.hpp"
 #include "status.hpp"
 
 using namespace qxgss;
@@ -118,7 +119,7 @@ QXGSS_API uint32_t gsspasn_close_encode_handle(gsspasn_encode_handle* h, gssp_bu
         if (e->failed || !e->open.empty() || e->output.empty()) {
             status = kAsnSequenceMismatch;
         } else {
-            encoding->value = std::malloc(e->output.size());
+            encoding->value = Malloc(e->output.size());
             if (!encoding->value) {
                 status = kNoMemory;
             } else {

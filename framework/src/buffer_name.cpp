@@ -7,6 +7,7 @@
 #include <utf8.h>
 
 #include "oid.hpp"
+#include "memory.hpp"
 #include "status.hpp"
 
 using namespace qxgss;
@@ -24,7 +25,7 @@ bool CopyBytes(gssp_buffer_desc& to, const void* bytes, std::uint64_t length) {
     if (length == 0) return true;
     if (length > SIZE_MAX - 1 || !bytes) return false;
     // One byte more, zero, so that a text copy is also a C string.
-    to.value = std::calloc(static_cast<std::size_t>(length) + 1, 1);
+    to.value = Calloc(static_cast<std::size_t>(length) + 1, 1);
     if (!to.value) return false;
     std::memcpy(to.value, bytes, static_cast<std::size_t>(length));
     to.length = length;
@@ -60,7 +61,7 @@ QXGSS_API gssp_status gssp_duplicate_name(gssp_status* minor, const gssp_name_de
     if (!copy) return Fail(minor, kBadArgument, GSSP_S_FAILURE | GSSP_S_CALL_INACCESSIBLE_WRITE);
     *copy = nullptr;
     if (!name) return Ok(minor);
-    auto* out = static_cast<gssp_name_t>(std::calloc(1, sizeof(gssp_name_desc)));
+    auto* out = static_cast<gssp_name_t>(Calloc(1, sizeof(gssp_name_desc)));
     if (!out) return Fail(minor, kNoMemory);
     out->name_type = name->name_type;  // name types are the framework's OIDs
     if (!CopyBytes(out->text, name->text.value, name->text.length)) {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "der.hpp"
+#include "memory.hpp"
 #include "status.hpp"
 
 namespace qxgss {
@@ -96,7 +97,7 @@ QXGSS_API gssp_status gssp_oidstr_to_oidder(gssp_status* minor, uint32_t, uint32
     std::vector<unsigned char> encoding{0x06};
     der::PutLength(encoding, contents->size());
     encoding.insert(encoding.end(), contents->begin(), contents->end());
-    unsigned char* copy = static_cast<unsigned char*>(std::malloc(encoding.size()));
+    unsigned char* copy = static_cast<unsigned char*>(Malloc(encoding.size()));
     if (!copy) return Fail(minor, kNoMemory);
     std::memcpy(copy, encoding.data(), encoding.size());
     *der = copy;

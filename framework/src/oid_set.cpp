@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "oid.hpp"
+#include "memory.hpp"
 #include "status.hpp"
 
 using namespace qxgss;
@@ -13,7 +14,7 @@ bool CopyOid(gssp_OID_desc& to, const gssp_OID_desc& from) {
     to.length = from.length;
     to.elements = nullptr;
     if (from.length == 0) return true;
-    to.elements = std::malloc(from.length);
+    to.elements = Malloc(from.length);
     if (!to.elements) return false;
     std::memcpy(to.elements, from.elements, from.length);
     return true;
@@ -32,7 +33,7 @@ extern "C" {
 
 QXGSS_API gssp_status gssp_create_empty_oid_set(gssp_status* minor, gssp_OID_set* set) {
     if (!set) return Fail(minor, kBadArgument, GSSP_S_FAILURE | GSSP_S_CALL_INACCESSIBLE_WRITE);
-    *set = static_cast<gssp_OID_set>(std::calloc(1, sizeof(gssp_OID_set_desc)));
+    *set = static_cast<gssp_OID_set>(Calloc(1, sizeof(gssp_OID_set_desc)));
     if (!*set) return Fail(minor, kNoMemory);
     return Ok(minor);
 }
@@ -45,7 +46,7 @@ QXGSS_API gssp_status gssp_add_oid_set_member(gssp_status* minor, const gssp_OID
     for (std::size_t i = 0; i < s->count; ++i) {
         if (SameOid(&s->elements[i], oid)) return Ok(minor);
     }
-    auto* grown = static_cast<gssp_OID_desc*>(std::realloc(s->elements, (s->count + 1) * sizeof(gssp_OID_desc)));
+    auto* grown = static_cast<gssp_OID_desc*>(Realloc(s->elements, (s->count + 1) * sizeof(gssp_OID_desc)));
     if (!grown) return Fail(minor, kNoMemory);
     s->elements = grown;
     if (!CopyOid(s->elements[s->count], *oid)) return Fail(minor, kNoMemory);

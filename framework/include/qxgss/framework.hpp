@@ -43,6 +43,11 @@ QXGSS_API bool SetMechanismEntryPoints(std::uint32_t index, const gssp_mech_info
 // Clears the enabled flag of mechanism `index`.
 QXGSS_API void DisableMechanism(std::uint32_t index);
 
+// Test seam: the n-th allocation from now of a record the framework hands
+// out fails (1 the next one; 0 fails none). AllocationCount() counts them.
+QXGSS_API void FailAllocation(int n);
+QXGSS_API int AllocationCount();
+
 // Empties the mechanism table, the properties and the policy.
 QXGSS_API void ResetFramework();
 
