@@ -20,7 +20,9 @@ enum { QXNEGO_TOKEN_INIT = 1, QXNEGO_TOKEN_RESP = 2 };
 /* Encodes the context's next token of the given type into *output (set
  * empty first; the encoder's bytes, released through the framework). Once
  * the peer has left the Incomplete state nothing is encoded: success with
- * the output empty. Clears the report flag of every entry written. */
+ * the output empty. Once the whole token is built, clears the report flag of
+ * every entry written; a failed encoding returns nothing and leaves the
+ * flags set, so that no state change is lost. */
 gssp_status QXNEGO_INT_EncodeNegToken(gssp_status* minor, uint32_t NegTokenType, NegContext* context,
                                       gssp_buffer_t output);
 
@@ -30,6 +32,21 @@ gssp_status QXNEGO_INT_EncodeNegToken(gssp_status* minor, uint32_t NegTokenType,
  * decode that fails part way keeps the changes made before the failure. */
 gssp_status QXNEGO_INT_DecodeNegToken(gssp_status* minor, uint32_t NegTokenType, const gssp_buffer_desc* input,
                                       NegContext* context);
+
+/* The most NegMech reports one token may carry; a longer list is refused
+ * as undecodable (0xE300041B) before any report is merged. */
+#define QXNEGO_MAX_NEGMECHS 256
+
+/* The inner steps. Encoders write into the open encode handle; decoders
+ * read from the open decode handle, in the handle's document order. */
+gssp_status QXNEGO_INT_EncodeNegTokenInit(gssp_status* minor, gsspasn_encode_handle handle, NegContext* context);
+gssp_status QXNEGO_INT_EncodeNegTokenResp(gssp_status* minor, gsspasn_encode_handle handle, NegContext* context);
+gssp_status QXNEGO_INT_EncodeNegMechList(gssp_status* minor, gsspasn_encode_handle handle, NegContext* context);
+gssp_status QXNEGO_INT_EncodeNegMech(gssp_status* minor, gsspasn_encode_handle handle, const NegMechEntry* entry);
+gssp_status QXNEGO_INT_DecodeNegTokenInit(gssp_status* minor, gsspasn_decode_handle handle, NegContext* context);
+gssp_status QXNEGO_INT_DecodeNegTokenResp(gssp_status* minor, gsspasn_decode_handle handle, NegContext* context);
+gssp_status QXNEGO_INT_DecodeNegMechList(gssp_status* minor, gsspasn_decode_handle handle, NegContext* context);
+gssp_status QXNEGO_INT_DecodeNegMech(gssp_status* minor, gsspasn_decode_handle handle, NegContext* context);
 
 #ifdef __cplusplus
 }
