@@ -15,7 +15,7 @@ packages=(
   wine wine64 wine32:i386
   clang libclang-rt-14-dev
   libxml2-utils dpkg-dev patch python3
-  krb5-kdc krb5-user libkrb5-dev
+  krb5-kdc krb5-admin-server krb5-user libkrb5-dev iproute2
 )
 
 missing=()
