@@ -39,6 +39,34 @@ gssp_status NoContext(gssp_status* minor) {
     return Fail(minor, kBadArgument, GSSP_S_NO_CONTEXT | GSSP_S_CALL_INACCESSIBLE_READ);
 }
 
+enum class Leg { kInit, kAccept };
+
+// The mechanism of an init or accept call: the context's own once it
+// exists, else the enabled mechanism of the OID, for which the first call
+// makes the record. The credential must belong to the same mechanism.
+gssp_status OpenContext(gssp_status* minor, qxgss_ctx_t* context, gssp_OID mechanism, qxgss_cred_t cred,
+                        gssp_buffer_t output_token, Leg leg, const gssp_mech_info** mech) {
+    if (!context || !output_token) return Fail(minor, kBadArgument, GSSP_S_FAILURE | GSSP_S_CALL_INACCESSIBLE_WRITE);
+    uint32_t index = 0;
+    if (*context) {
+        index = (*context)->mech;
+    } else {
+        const gssp_status major = Find(minor, mechanism, &index);
+        if (GSSP_ERROR(major)) return major;
+    }
+    if (cred && cred->mech != index) return Fail(minor, kBadArgument, GSSP_S_NO_CRED);
+    const gssp_mech_info* m = Mech(index);
+    if (!m || !(leg == Leg::kInit ? m->init_sec_context != nullptr : m->accept_sec_context != nullptr))
+        return Unavailable(minor);
+    if (!*context) {
+        *context = static_cast<qxgss_context*>(Calloc(1, sizeof(qxgss_context)));
+        if (!*context) return Fail(minor, kNoMemory);
+        (*context)->mech = index;
+    }
+    *mech = m;
+    return GSSP_S_COMPLETE;
+}
+
 }  // namespace
 
 extern "C" {
@@ -87,22 +115,9 @@ QXGSS_API gssp_status qxgss_init_sec_context(gssp_status* minor, qxgss_cred_t cr
                                              gssp_OID mechanism, gssp_name_t target_name, uint32_t req_flags,
                                              gssp_buffer_t input_token, gssp_buffer_t output_token,
                                              gssp_OID* actual_mech, uint32_t* ret_flags) {
-    if (!context || !output_token) return Fail(minor, kBadArgument, GSSP_S_FAILURE | GSSP_S_CALL_INACCESSIBLE_WRITE);
-    uint32_t index = 0;
-    if (*context) {
-        index = (*context)->mech;
-    } else {
-        const gssp_status major = Find(minor, mechanism, &index);
-        if (GSSP_ERROR(major)) return major;
-    }
-    if (cred && cred->mech != index) return Fail(minor, kBadArgument, GSSP_S_NO_CRED);
-    const gssp_mech_info* m = Mech(index);
-    if (!m || !m->init_sec_context) return Unavailable(minor);
-    if (!*context) {
-        *context = static_cast<qxgss_context*>(Calloc(1, sizeof(qxgss_context)));
-        if (!*context) return Fail(minor, kNoMemory);
-        (*context)->mech = index;
-    }
+    const gssp_mech_info* m = nullptr;
+    const gssp_status major = OpenContext(minor, context, mechanism, cred, output_token, Leg::kInit, &m);
+    if (GSSP_ERROR(major)) return major;
     gssp_buffer_desc empty = {0, nullptr};
     return m->init_sec_context(minor, cred ? cred->handle : nullptr, &(*context)->handle, target_name, mechanism,
                                req_flags, 0, nullptr, input_token ? input_token : &empty, actual_mech, output_token,
@@ -112,22 +127,9 @@ QXGSS_API gssp_status qxgss_init_sec_context(gssp_status* minor, qxgss_cred_t cr
 QXGSS_API gssp_status qxgss_accept_sec_context(gssp_status* minor, qxgss_ctx_t* context, gssp_OID mechanism,
                                                qxgss_cred_t cred, gssp_buffer_t input_token, gssp_name_t* src_name,
                                                gssp_buffer_t output_token, gssp_OID* mech_type, uint32_t* ret_flags) {
-    if (!context || !output_token) return Fail(minor, kBadArgument, GSSP_S_FAILURE | GSSP_S_CALL_INACCESSIBLE_WRITE);
-    uint32_t index = 0;
-    if (*context) {
-        index = (*context)->mech;
-    } else {
-        const gssp_status major = Find(minor, mechanism, &index);
-        if (GSSP_ERROR(major)) return major;
-    }
-    if (cred && cred->mech != index) return Fail(minor, kBadArgument, GSSP_S_NO_CRED);
-    const gssp_mech_info* m = Mech(index);
-    if (!m || !m->accept_sec_context) return Unavailable(minor);
-    if (!*context) {
-        *context = static_cast<qxgss_context*>(Calloc(1, sizeof(qxgss_context)));
-        if (!*context) return Fail(minor, kNoMemory);
-        (*context)->mech = index;
-    }
+    const gssp_mech_info* m = nullptr;
+    const gssp_status major = OpenContext(minor, context, mechanism, cred, output_token, Leg::kAccept, &m);
+    if (GSSP_ERROR(major)) return major;
     return m->accept_sec_context(minor, &(*context)->handle, cred ? cred->handle : nullptr, input_token, nullptr,
                                  src_name, mech_type, output_token, ret_flags, nullptr, nullptr);
 }
