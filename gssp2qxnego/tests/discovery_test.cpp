@@ -11,6 +11,7 @@
 #include "mechanism_status.h"
 #include "process_state.h"
 #include "qxgss/framework.hpp"
+#include "plain_mechanism.h"
 #include "test_memory.h"
 
 namespace {
@@ -38,18 +39,9 @@ protected:
     }
 
     static void Add(const char* name, const char* oid, std::vector<std::pair<bool, std::string>> negotiable) {
-        qxgss::MechanismDefinition d;
-        d.name = name;
-        d.oid = oid;
-        d.properties[QXGSS_PROPERTY_NEGOTIATION_PREFERRED] = 0;
-        d.properties[QXGSS_PROPERTY_RANK] = 1;
-        d.properties[QXGSS_PROPERTY_SSO_SUPPORTED] = 0;
-        d.negotiable = std::move(negotiable);
         gssp_mech_info ep;
         memset(&ep, 0, sizeof ep);
-        uint32_t index = 0;
-        std::string error;
-        ASSERT_TRUE(qxgss::AddMechanism(d, ep, &index, &error)) << error;
+        AddPlainMechanism(name, oid, ep, std::move(negotiable));
     }
 
     void Configure() {

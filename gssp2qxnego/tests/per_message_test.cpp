@@ -15,6 +15,7 @@
 #include "neg_mech.h"
 #include "process_state.h"
 #include "qxgss/framework.hpp"
+#include "plain_mechanism.h"
 #include "test_memory.h"
 
 namespace {
@@ -169,16 +170,7 @@ protected:
 
     static void Add(const char* name, const char* oid, const gssp_mech_info& ep,
                     std::vector<std::pair<bool, std::string>> negotiable) {
-        qxgss::MechanismDefinition d;
-        d.name = name;
-        d.oid = oid;
-        d.properties[QXGSS_PROPERTY_NEGOTIATION_PREFERRED] = 0;
-        d.properties[QXGSS_PROPERTY_RANK] = 1;
-        d.properties[QXGSS_PROPERTY_SSO_SUPPORTED] = 0;
-        d.negotiable = std::move(negotiable);
-        uint32_t index = 0;
-        std::string error;
-        ASSERT_TRUE(qxgss::AddMechanism(d, ep, &index, &error)) << error;
+        AddPlainMechanism(name, oid, ep, std::move(negotiable));
     }
 
     // As the negotiation leaves a context that selected list entry k.

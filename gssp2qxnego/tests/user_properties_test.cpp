@@ -19,6 +19,7 @@
 #include "process_state.h"
 #include "qxgss/framework.hpp"
 #include "qxnego_platform.h"
+#include "plain_mechanism.h"
 #include "test_memory.h"
 #include "user_properties.h"
 
@@ -310,16 +311,7 @@ protected:
 
     static void Add(const char* name, const char* oid, const gssp_mech_info& ep,
                     std::vector<std::pair<bool, std::string>> negotiable) {
-        qxgss::MechanismDefinition d;
-        d.name = name;
-        d.oid = oid;
-        d.properties[QXGSS_PROPERTY_NEGOTIATION_PREFERRED] = 0;
-        d.properties[QXGSS_PROPERTY_RANK] = 1;
-        d.properties[QXGSS_PROPERTY_SSO_SUPPORTED] = 0;
-        d.negotiable = std::move(negotiable);
-        uint32_t index = 0;
-        std::string error;
-        ASSERT_TRUE(qxgss::AddMechanism(d, ep, &index, &error)) << error;
+        AddPlainMechanism(name, oid, ep, std::move(negotiable));
     }
 
     void Complete(const char* name) {
